@@ -13,12 +13,13 @@
 // limitations under the License.
 
 
-// Entry point of the coder test binaries. The coder objects read the fixed path
-// /etc/kestrova/gst.yaml; the tests must never touch the machine's own file, so before any test
-// runs the process moves into a private mount namespace in which /etc/kestrova is an empty
-// tmpfs. When /etc/kestrova does not exist, /etc is first covered by an overlay whose upper layer
-// lives in memory, so that the mount point can be made without creating anything in the real
-// /etc. Child processes (death tests re-execute this binary) inherit the namespace.
+// The coder objects read the fixed path /etc/kestrova/gst.yaml. Tests and the benchmark must
+// never touch the machine's own file, so they move into a private mount namespace in which
+// /etc/kestrova is an empty tmpfs. When /etc/kestrova does not exist, /etc is first covered by
+// an overlay whose upper layer lives in memory, so that the mount point can be made without
+// creating anything in the real /etc. Child processes inherit the namespace.
+
+#include "private_config.hpp"
 
 #include <errno.h>
 #include <sched.h>
@@ -27,16 +28,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <cstring>
 #include <string>
 
-namespace
+namespace kestrova_h264
+{
+namespace test
 {
 
-constexpr char kInsideEnv[] = "KESTROVA_TEST_PRIVATE_ETC";
+namespace
+{
 
 bool Fail(const std::string & what, std::string * error)
 {
@@ -78,6 +79,8 @@ bool MakeMountPoint(std::string * error)
   return ok;
 }
 
+}  // namespace
+
 bool EnterPrivateConfigDir(std::string * error)
 {
   if (unshare(CLONE_NEWNS) != 0) {
@@ -95,20 +98,5 @@ bool EnterPrivateConfigDir(std::string * error)
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char ** argv)
-{
-  if (getenv(kInsideEnv) == nullptr) {
-    std::string error;
-    if (!EnterPrivateConfigDir(&error)) {
-      std::fprintf(stderr, "cannot give the tests a private /etc/kestrova: %s\n", error.c_str());
-      return 1;
-    }
-    setenv(kInsideEnv, "1", 1);
-  }
-  testing::InitGoogleTest(&argc, argv);
-  // Death tests re-execute the binary instead of forking a process that GStreamer threads share.
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  return RUN_ALL_TESTS();
-}
+}  // namespace test
+}  // namespace kestrova_h264

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "kestrova_h264/coder.hpp"
+#include "frames.hpp"
 #include "test_support.hpp"
 
 namespace kestrova_h264

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <vector>
 
 #include "kestrova_h264/coder.hpp"
+#include "frames.hpp"
 #include "test_support.hpp"
 
 namespace kestrova_h264
@@ -78,12 +80,7 @@ Bytes TestFrame(const Geometry & g, int index, bool exact)
   if (exact) {
     return test::NoiseFrame(static_cast<std::size_t>(g.width) * g.height * bpp, index + 1);
   }
-  Bytes frame = test::SceneFrame(g.width, g.height, bpp, index);
-  const Bytes noise = test::NoiseFrame(frame.size(), index + 100);
-  for (std::size_t i = 0; i < frame.size(); ++i) {
-    frame[i] = static_cast<std::uint8_t>(std::min(255, frame[i] + noise[i] % 4));
-  }
-  return frame;
+  return test::CameraFrame(g.width, g.height, bpp, index);
 }
 
 class Coders

@@ -18,10 +18,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -133,54 +131,6 @@ std::string StdoutCapture::Finish()
   close(file_fd_);
   file_fd_ = -1;
   return text_;
-}
-
-std::vector<std::uint8_t> NoiseFrame(std::size_t size, std::uint32_t seed)
-{
-  std::vector<std::uint8_t> frame(size);
-  std::uint32_t x = seed * 2654435761u + 1u;
-  for (auto & byte : frame) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    byte = static_cast<std::uint8_t>(x >> 24);
-  }
-  return frame;
-}
-
-std::vector<std::uint8_t> SceneFrame(int width, int height, int bpp, int t)
-{
-  std::vector<std::uint8_t> frame(static_cast<std::size_t>(width) * height * bpp);
-  const int box_x = (t * 7) % width;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const bool in_box = x >= box_x && x < box_x + width / 5 && y > height / 3 &&
-        y < height / 3 + height / 4;
-      for (int c = 0; c < bpp; ++c) {
-        const int gradient = (x * 255 / width) * (c + 1) / bpp + (y * 255 / height) * (bpp - c) / bpp;
-        const int value = in_box ? 40 + 70 * c : gradient / 2 + 30 * c + ((x / 16 + y / 16) % 2) * 20;
-        frame[(static_cast<std::size_t>(y) * width + x) * bpp + c] =
-          static_cast<std::uint8_t>(value & 0xff);
-      }
-    }
-  }
-  return frame;
-}
-
-double Psnr(const std::vector<std::uint8_t> & a, const std::vector<std::uint8_t> & b)
-{
-  if (a.size() != b.size() || a.empty()) {
-    return 0.0;
-  }
-  double sum = 0.0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const double d = static_cast<double>(a[i]) - b[i];
-    sum += d * d;
-  }
-  if (sum == 0.0) {
-    return std::numeric_limits<double>::infinity();
-  }
-  return 10.0 * std::log10(255.0 * 255.0 * a.size() / sum);
 }
 
 }  // namespace test

@@ -70,13 +70,6 @@ private:
   std::string text_;
 };
 
-/// Deterministic test frames.
-std::vector<std::uint8_t> NoiseFrame(std::size_t size, std::uint32_t seed);
-/// A smooth scene with moving edges, `bpp` bytes per pixel; `t` moves it.
-std::vector<std::uint8_t> SceneFrame(int width, int height, int bpp, int t);
-/// Peak signal-to-noise ratio in dB of two equally long 8-bit sample sets (infinity if equal).
-double Psnr(const std::vector<std::uint8_t> & a, const std::vector<std::uint8_t> & b);
-
 }  // namespace test
 }  // namespace kestrova_h264
 
