@@ -17,6 +17,7 @@
 // construction: exceptions, "Bad source" and the element checks.
 
 #include <unistd.h>
+#include <yaml-cpp/yaml.h>
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,30 @@ TEST(PipelineConfigDeathTest, UnbuildableDescriptionsEndTheProcess) {
       Handoff h;
       Build(c.kind, h);
     }, testing::ExitedWithCode(1), testing::Eq(std::string(c.expected)));
+  }
+}
+
+// Every shipped profile and hardware sample is a mapping whose three values are descriptions with
+// one %s and the named elements; the hardware samples cannot be run here, so this is their check.
+TEST(ShippedProfiles, HaveTheThreeKeysAndNamedElements) {
+  const std::string dir = KESTROVA_PROFILE_DIR;
+  for (const std::string name : {"gst.yaml", "gst-lossless.yaml", "gst-openh264.yaml",
+      "samples/gst-vaapi.yaml", "samples/gst-nvidia.yaml", "samples/gst-v4l2m2m.yaml"})
+  {
+    SCOPED_TRACE(name);
+    const YAML::Node root = YAML::LoadFile(dir + "/" + name);
+    ASSERT_TRUE(root.IsMap());
+    for (const char * key : {"encoder_rgb_pipeline", "encoder_gray_pipeline", "decoder_pipeline"}) {
+      SCOPED_TRACE(key);
+      ASSERT_TRUE(root[key].IsScalar());
+      const std::string text = root[key].as<std::string>();
+      const auto first = text.find("%s");
+      EXPECT_NE(first, std::string::npos);
+      EXPECT_EQ(text.find('%', first + 1), std::string::npos);
+      EXPECT_NE(text.find("appsrc name=input "), std::string::npos);
+      EXPECT_NE(text.find("appsink name=output"), std::string::npos);
+    }
+    EXPECT_NE(root["decoder_pipeline"].as<std::string>().find("name=decoder"), std::string::npos);
   }
 }
 
