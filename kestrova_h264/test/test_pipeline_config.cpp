@@ -212,6 +212,8 @@ TEST(PipelineConfigDeathTest, UnbuildableDescriptionsEndTheProcess) {
   const std::vector<Fatal> cases = {
     {"null", Kind::kRgbEncoder, "null", "null\nBad source\n"},
     {"empty value", Kind::kGrayDecoder, nullptr, "null\nBad source\n"},
+    {"a single element, not a bin", Kind::kGrayEncoder, "appsrc name=input",
+      "appsrc name=input\nVideoEncoder: input_ failed\n"},
     {"input misnamed", Kind::kRgbEncoder, "appsrc name=src ! appsink name=output",
       "appsrc name=src ! appsink name=output\nVideoEncoder: input_ failed\n"},
     {"input not an appsrc", Kind::kGrayEncoder, "fakesrc name=input ! appsink name=output",
@@ -232,6 +234,40 @@ TEST(PipelineConfigDeathTest, UnbuildableDescriptionsEndTheProcess) {
       Handoff h;
       Build(c.kind, h);
     }, testing::ExitedWithCode(1), testing::Eq(std::string(c.expected)));
+  }
+}
+
+struct StateCase
+{
+  const char * name;
+  const char * description;
+  int state;
+  const char * printed;
+};
+
+TEST(PipelineConfig, GetStateReportsThePipelineState) {
+  const std::vector<StateCase> cases = {
+    {"playing", "appsrc name=input ! appsink name=output", GST_STATE_PLAYING, ""},
+    // A source that cannot open its file makes the start fail.
+    {"failed start",
+      "appsrc name=input ! appsink name=output filesrc location=/nonexistent/x ! fakesink",
+      GST_STATE_READY, "get pipeline state failed\n"},
+  };
+  for (const auto & c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteConfig(ConfigWithAll(c.description));
+    Handoff h;
+    VideoEncoder encoder(4, 4, 30, Format::GRAY, &h.data, &h.cv, &h.mutex, &h.cv_ready);
+    // The sink completes the start with its first buffer, asynchronously: push one and poll
+    // until the state has settled, then read it once more under capture.
+    const std::vector<std::uint8_t> frame(16, 1);
+    encoder.PushFrame(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    for (int i = 0; i < 500 && encoder.GetState() != c.state; ++i) {
+      usleep(10000);
+    }
+    StdoutCapture out;
+    EXPECT_EQ(encoder.GetState(), c.state);
+    EXPECT_EQ(out.Finish(), c.printed);
   }
 }
 

@@ -122,16 +122,23 @@ namespace
 
 }  // namespace
 
+GstElement * FindByName(GstElement * pipeline, const char * name)
+{
+  // A description of a single element parses to that element, not to a bin: it has no
+  // children to find.
+  return GST_IS_BIN(pipeline) ? gst_bin_get_by_name(GST_BIN(pipeline), name) : nullptr;
+}
+
 void LookUpEndpoints(Endpoints & endpoints, const char * owner)
 {
-  endpoints.input = gst_bin_get_by_name(GST_BIN(endpoints.pipeline), "input");
+  endpoints.input = FindByName(endpoints.pipeline, "input");
   if (endpoints.input == nullptr) {
     FailCheck(owner, "input_");
   }
   if (!GST_IS_APP_SRC(endpoints.input)) {
     FailCheck(owner, "GST_IS_APP_SRC(input_)");
   }
-  endpoints.output = gst_bin_get_by_name(GST_BIN(endpoints.pipeline), "output");
+  endpoints.output = FindByName(endpoints.pipeline, "output");
   if (endpoints.output == nullptr) {
     FailCheck(owner, "output_");
   }

@@ -57,6 +57,9 @@ struct Endpoints
 /// "Bad source\n" and ends the process with status 1.
 GstElement * ParseOrExit(const std::string & description);
 
+/// The element called `name` in the pipeline (one reference), or null.
+GstElement * FindByName(GstElement * pipeline, const char * name);
+
 /// Looks up "input" (must be an appsrc), then "output" (must be an appsink). A failed check
 /// prints "<owner>: <check> failed" on standard error and ends the process with status 1.
 void LookUpEndpoints(Endpoints & endpoints, const char * owner);

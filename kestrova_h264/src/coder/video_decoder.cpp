@@ -56,7 +56,7 @@ VideoDecoder::VideoDecoder(
 
   // The element named "decoder" is optional; without it (or without a static "src" pad) the
   // caps members are simply never set.
-  decoder_ = gst_bin_get_by_name(GST_BIN(pipeline_), "decoder");
+  decoder_ = detail::FindByName(pipeline_, "decoder");
   if (decoder_ != nullptr) {
     GstPad * pad = gst_element_get_static_pad(decoder_, "src");
     if (pad != nullptr) {
