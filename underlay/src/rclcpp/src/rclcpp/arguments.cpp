@@ -1096,17 +1096,33 @@ resolve_parameter_overrides(
   return result;
 }
 
-std::string resolve_node_name(
-  const std::string & node_name, const Arguments * local_args, const Arguments * global_args)
+namespace
+{
+
+// The first remapping found in the node's own arguments, else in the global ones.
+template<typename FindT>
+std::optional<std::string> first_remap(
+  const Arguments * local_args, const Arguments * global_args, FindT find)
 {
   for (const Arguments * source : {local_args, global_args}) {
     if (source != nullptr) {
-      if (auto remapped = source->find_node_name_remap(node_name)) {
-        return *remapped;
+      if (auto remapped = find(*source)) {
+        return remapped;
       }
     }
   }
-  return node_name;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string resolve_node_name(
+  const std::string & node_name, const Arguments * local_args, const Arguments * global_args)
+{
+  return first_remap(
+    local_args, global_args,
+    [&](const Arguments & args) {return args.find_node_name_remap(node_name);})
+         .value_or(node_name);
 }
 
 std::string resolve_namespace(
@@ -1115,14 +1131,10 @@ std::string resolve_namespace(
   const Arguments * local_args,
   const Arguments * global_args)
 {
-  for (const Arguments * source : {local_args, global_args}) {
-    if (source != nullptr) {
-      if (auto remapped = source->find_namespace_remap(remapped_node_name)) {
-        return *remapped;
-      }
-    }
-  }
-  return node_namespace;
+  return first_remap(
+    local_args, global_args,
+    [&](const Arguments & args) {return args.find_namespace_remap(remapped_node_name);})
+         .value_or(node_namespace);
 }
 
 std::string resolve_topic_name(
@@ -1134,14 +1146,11 @@ std::string resolve_topic_name(
 {
   const std::string expanded =
     rclcpp::expand_topic_or_service_name(topic_name, node_name, node_namespace);
-  for (const Arguments * source : {local_args, global_args}) {
-    if (source != nullptr) {
-      if (auto remapped = source->find_topic_remap(expanded, node_name, node_namespace)) {
-        return *remapped;
-      }
-    }
-  }
-  return expanded;
+  return first_remap(
+    local_args, global_args,
+    [&](const Arguments & args) {
+      return args.find_topic_remap(expanded, node_name, node_namespace);
+    }).value_or(expanded);
 }
 
 }  // namespace detail
