@@ -20,3 +20,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# The programs read their pipelines from /etc/kestrova/gst.yaml; a machine without one gets the
+# default profile. An existing file is never touched.
+if [ -x "$here/../kestrova_h264/scripts/install_default_profile.sh" ]; then
+  if [ "$(id -u)" = 0 ]; then
+    "$here/../kestrova_h264/scripts/install_default_profile.sh"
+  else
+    sudo "$here/../kestrova_h264/scripts/install_default_profile.sh"
+  fi
+fi
