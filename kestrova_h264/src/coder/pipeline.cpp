@@ -165,6 +165,38 @@ void StopAndRelease(Endpoints endpoints)
   }
 }
 
+bool DrainBus(GstElement * pipeline, std::string * error)
+{
+  GstBus * bus = gst_element_get_bus(pipeline);
+  if (bus == nullptr) {
+    return false;
+  }
+  bool failed = false;
+  while (GstMessage * message = gst_bus_pop(bus)) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !failed) {
+      failed = true;
+      GError * gerror = nullptr;
+      gchar * debug = nullptr;
+      gst_message_parse_error(message, &gerror, &debug);
+      const gchar * source = GST_MESSAGE_SRC_NAME(message);
+      *error = std::string(source != nullptr ? source : "pipeline") + ": " +
+        (gerror != nullptr ? gerror->message : "unknown error");
+      // The last line of the debug text gives the reason, e.g. "streaming stopped, reason
+      // not-negotiated (-4)".
+      if (debug != nullptr) {
+        const std::string text(debug);
+        const std::size_t line = text.find_last_of('\n');
+        *error += " (" + (line == std::string::npos ? text : text.substr(line + 1)) + ")";
+      }
+      g_free(debug);
+      g_clear_error(&gerror);
+    }
+    gst_message_unref(message);
+  }
+  gst_object_unref(bus);
+  return failed;
+}
+
 int QueryState(GstElement * pipeline)
 {
   GstState state = GST_STATE_VOID_PENDING;

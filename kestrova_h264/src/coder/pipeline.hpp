@@ -70,6 +70,13 @@ void ConnectSink(GstElement * output, GCallback handler, gpointer user_data);
 /// Stops the pipeline and releases input, output and pipeline, in that order.
 void StopAndRelease(Endpoints endpoints);
 
+/// Takes every pending message off the pipeline's bus and discards it. Nothing dispatches the
+/// bus watch of a coder object, so without this the bus would keep every message (tags,
+/// warnings, state changes) for the life of the pipeline. Returns true when one of them was an
+/// error, which means the pipeline has stopped streaming; `error` then holds the first error's
+/// text and the name of the element that posted it.
+bool DrainBus(GstElement * pipeline, std::string * error);
+
 /// Queries the pipeline state with a 1 us timeout; prints "get pipeline state failed\n" when
 /// the query fails.
 int QueryState(GstElement * pipeline);

@@ -13,6 +13,8 @@
 // limitations under the License.
 
 
+#include <chrono>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +28,26 @@ namespace
 {
 
 constexpr char kDecoderKey[] = "decoder_pipeline";
+
+// Tells standard error that the pipeline was restarted, at most once a second (a stream of bad
+// data can break the pipeline on many frames), with the number of restarts since the last line.
+void ReportRestart(const std::string & error)
+{
+  static std::mutex mutex;
+  static std::chrono::steady_clock::time_point last_report;
+  static unsigned long unreported = 0;  // NOLINT(runtime/int)
+  std::lock_guard<std::mutex> lock(mutex);
+  ++unreported;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_report < std::chrono::seconds(1)) {
+    return;
+  }
+  g_printerr(
+    "VideoDecoder: the pipeline stopped: %s; restarted it (%lu restart%s since the last "
+    "report)\n", error.c_str(), unreported, unreported == 1 ? "" : "s");
+  last_report = now;
+  unreported = 0;
+}
 
 }  // namespace
 
@@ -105,6 +127,28 @@ VideoDecoder::~VideoDecoder()
 
 void VideoDecoder::PushFrame(const std::uint8_t * data, std::uint32_t size)
 {
+  // The bus is emptied before every push, so that it holds at most the messages of one frame.
+  // An error among them (for example a corrupt sequence header that the decoder cannot
+  // negotiate) has stopped the pipeline for good: every later frame would be queued in the
+  // appsrc and never decoded. The pipeline is restarted instead; decoding resumes at the next
+  // keyframe.
+  std::string error;
+  if (detail::DrainBus(pipeline_, &error)) {
+    ReportRestart(error);
+    GstPad * pad = caps_handler_ != 0 ? gst_element_get_static_pad(decoder_, "src") : nullptr;
+    // The null state resets every element and empties the appsrc queue. It also clears the
+    // decoder's caps, which is not a new frame size: the caps handler does not see it, and the
+    // last known size stays until the next keyframe.
+    if (pad != nullptr) {
+      g_signal_handler_block(pad, caps_handler_);
+    }
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    if (pad != nullptr) {
+      g_signal_handler_unblock(pad, caps_handler_);
+      gst_object_unref(pad);
+    }
+    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+  }
   detail::PushFrameBytes(input_, data, size, detail::RowLayout{});
 }
 
