@@ -29,83 +29,10 @@
 #include <thread>
 #include <vector>
 
+#include "process.hpp"
+
 namespace
 {
-
-class Process
-{
-public:
-  Process(const std::string & program, const std::vector<std::string> & args)
-  {
-    char pattern[] = "/tmp/rclcpp_demos_XXXXXX";
-    const int fd = mkstemp(pattern);
-    output_path_ = pattern;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fd, STDOUT_FILENO);
-      dup2(fd, STDERR_FILENO);
-      std::vector<char *> argv;
-      argv.push_back(const_cast<char *>(program.c_str()));
-      for (const auto & arg : args) {
-        argv.push_back(const_cast<char *>(arg.c_str()));
-      }
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    close(fd);
-  }
-
-  ~Process()
-  {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    std::remove(output_path_.c_str());
-  }
-
-  std::string output() const
-  {
-    std::ifstream file(output_path_);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  bool wait_for_output(const std::string & text, std::chrono::seconds timeout) const
-  {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (output().find(text) != std::string::npos) {
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
-  /// Waits for the process to end; -1 when it did not within the timeout.
-  int wait_exit(std::chrono::milliseconds timeout)
-  {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return -1;
-  }
-
-  void signal(int signum) {kill(pid_, signum);}
-
-private:
-  pid_t pid_ = -1;
-  std::string output_path_;
-};
 
 TEST(ImageProcesses, EveryFrameArrivesIntactAndSigintEndsBoth)
 {

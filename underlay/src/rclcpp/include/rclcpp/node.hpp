@@ -47,6 +47,7 @@ namespace rclcpp
 namespace detail
 {
 class Arguments;
+class DdsParticipant;
 class NodeParameters;
 }  // namespace detail
 
@@ -111,7 +112,7 @@ public:
     PublisherOptionsWithAllocator<AllocatorT>())
   {
     return std::make_shared<PublisherT>(
-      get_context(), resolve_topic_name(topic_name), qos, options);
+      node_base_.get(), resolve_topic_name(topic_name), qos, options);
   }
 
   /// A subscription to the topic, resolved in the node's namespace and remapped; the executor
@@ -125,7 +126,7 @@ public:
     SubscriptionOptionsWithAllocator<AllocatorT>())
   {
     auto subscription = std::make_shared<SubscriptionT>(
-      get_context(), resolve_topic_name(topic_name), qos, std::forward<CallbackT>(callback),
+      node_base_.get(), resolve_topic_name(topic_name), qos, std::forward<CallbackT>(callback),
       options);
     node_base_->add_subscription(subscription);
     return subscription;
@@ -143,6 +144,10 @@ public:
     node_base_->add_timer(timer);
     return timer;
   }
+
+  /// Fully qualified names of the nodes in the graph, this one included.
+  RCLCPP_PUBLIC
+  std::vector<std::string> get_node_names() const;
 
   /// Publishers on the topic in the whole graph.
   RCLCPP_PUBLIC
@@ -267,7 +272,6 @@ public:
 private:
   RCLCPP_DISABLE_COPY(Node)
 
-  rclcpp::Context::SharedPtr get_context() const {return context_;}
 
   /// The arguments that apply to this node, in the order they are consulted (null: none).
   std::array<const detail::Arguments *, 2> argument_sources() const;
@@ -279,6 +283,7 @@ private:
   rclcpp::Logger logger_;
   rclcpp::Clock::SharedPtr clock_;
   std::unique_ptr<detail::NodeParameters> parameters_;
+  std::shared_ptr<detail::DdsParticipant> participant_;
 };
 
 }  // namespace rclcpp

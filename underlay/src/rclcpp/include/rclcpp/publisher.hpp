@@ -38,12 +38,12 @@ public:
   RCLCPP_SMART_PTR_DEFINITIONS(Publisher<MessageT, AllocatorT>)
 
   Publisher(
-    std::shared_ptr<rclcpp::Context> context, const std::string & topic_name,
+    rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
     const rclcpp::QoS & qos,
     const rclcpp::PublisherOptionsWithAllocator<AllocatorT> & options =
     rclcpp::PublisherOptionsWithAllocator<AllocatorT>())
   : PublisherBase(
-      std::move(context), topic_name,
+      node_base, topic_name,
       rosidl_typesupport_introspection_cpp::get_message_type_support_handle<MessageT>(), qos)
   {
     (void)options;

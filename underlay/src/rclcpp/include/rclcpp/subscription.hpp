@@ -41,12 +41,12 @@ public:
 
   template<typename CallbackT>
   Subscription(
-    std::shared_ptr<rclcpp::Context> context, const std::string & topic_name,
+    rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
     const rclcpp::QoS & qos, CallbackT && callback,
     const rclcpp::SubscriptionOptionsWithAllocator<AllocatorT> & options =
     rclcpp::SubscriptionOptionsWithAllocator<AllocatorT>())
   : SubscriptionBase(
-      std::move(context), topic_name,
+      node_base, topic_name,
       rosidl_typesupport_introspection_cpp::get_message_type_support_handle<MessageT>(), qos),
     callback_(std::forward<CallbackT>(callback))
   {

@@ -28,6 +28,11 @@ namespace rclcpp
 
 class Context;
 
+namespace node_interfaces
+{
+class NodeBaseInterface;
+}  // namespace node_interfaces
+
 namespace detail
 {
 class DdsReader;
@@ -41,7 +46,7 @@ public:
 
   RCLCPP_PUBLIC
   SubscriptionBase(
-    std::shared_ptr<rclcpp::Context> context, const std::string & topic_name,
+    rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
     const rosidl_message_type_support_t * type_support, const rclcpp::QoS & qos);
 
   RCLCPP_PUBLIC

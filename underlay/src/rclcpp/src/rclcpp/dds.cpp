@@ -32,6 +32,8 @@
 #include <fastdds/rtps/transport/UDPv4TransportDescriptor.h>
 #include <fastdds/rtps/transport/shared_mem/SharedMemTransportDescriptor.h>
 
+#include <array>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -43,10 +45,12 @@
 #include <vector>
 
 #include "rclcpp/detail/cdr.hpp"
+#include "rmw_dds_common/msg/participant_entities_info.hpp"
 #include "rcutils/logging_macros.h"
 #include "rosidl_typesupport_introspection_cpp/field_types.hpp"
 #include "rosidl_typesupport_introspection_cpp/identifier.hpp"
 #include "rosidl_typesupport_introspection_cpp/message_introspection.hpp"
+#include "rosidl_typesupport_introspection_cpp/message_type_support_decl.hpp"
 
 namespace rclcpp
 {
@@ -66,6 +70,23 @@ constexpr uint32_t kSharedMemorySegmentSize = 64u * 1024u * 1024u;
 
 // Initial payload size of a sample; payloads grow to the largest message seen.
 constexpr uint32_t kInitialPayloadSize = 1024u;
+
+// The topic on which every ROS 2 participant tells which nodes it holds and which readers and
+// writers belong to each; a plain DDS topic, without the "rt" prefix of ROS topics.
+constexpr char kGraphTopic[] = "ros_discovery_info";
+
+using ParticipantEntitiesInfo = rmw_dds_common::msg::ParticipantEntitiesInfo;
+
+// A middleware GUID as ROS 2 writes it in a Gid: prefix then entity id, the rest zero.
+rmw_dds_common::msg::Gid to_gid(const rtps::GUID_t & guid)
+{
+  rmw_dds_common::msg::Gid gid;
+  gid.data.fill(0);
+  std::memcpy(gid.data.data(), guid.guidPrefix.value, rtps::GuidPrefix_t::size);
+  std::memcpy(
+    gid.data.data() + rtps::GuidPrefix_t::size, guid.entityId.value, rtps::EntityId_t::size);
+  return gid;
+}
 
 // The DDS topic of a ROS topic.
 std::string dds_topic_name(const std::string & topic_fqn)
@@ -265,6 +286,19 @@ private:
   std::string topic_fqn_;
 };
 
+// Reads what the other participants announce on ros_discovery_info.
+class GraphListener : public dds::DataReaderListener
+{
+public:
+  explicit GraphListener(std::function<void(dds::DataReader *)> on_data)
+  : on_data_(std::move(on_data)) {}
+
+  void on_data_available(dds::DataReader * reader) override {on_data_(reader);}
+
+private:
+  std::function<void(dds::DataReader *)> on_data_;
+};
+
 class FastDdsParticipant
   : public DdsParticipant,
   public dds::DomainParticipantListener,
@@ -311,6 +345,7 @@ public:
       factory_->delete_participant(participant_);
       throw std::runtime_error("failed to create the DDS publisher and subscriber");
     }
+    create_graph_writer();
   }
 
   ~FastDdsParticipant() override
@@ -318,13 +353,33 @@ public:
     // Entities hold a reference to the participant, so none are left here but the topics'
     // types; the participant's listener must stop before this object goes.
     participant_->set_listener(nullptr);
+    if (graph_reader_ != nullptr) {
+      graph_reader_->set_listener(nullptr);
+    }
     participant_->delete_contained_entities();
     factory_->delete_participant(participant_);
   }
 
+  void register_node(
+    const void * node, const std::string & name, const std::string & namespace_) override
+  {
+    update_graph(
+      [&]() {
+        NodeEntry & entry = nodes_[node];
+        entry.name = name;
+        entry.namespace_ = namespace_;
+        return true;
+      });
+  }
+
+  void unregister_node(const void * node) override
+  {
+    update_graph([&]() {return nodes_.erase(node) > 0;});
+  }
+
   std::unique_ptr<DdsWriter> create_writer(
-    const std::string & topic_fqn, const rosidl_message_type_support_t * type_support,
-    const QoS & qos) override
+    const void * node, const std::string & topic_fqn,
+    const rosidl_message_type_support_t * type_support, const QoS & qos) override
   {
     std::lock_guard<std::mutex> lock(entities_mutex_);
     dds::Topic * topic = acquire_topic(topic_fqn, type_support);
@@ -340,13 +395,14 @@ public:
       release_topic(topic_fqn);
       throw std::runtime_error("failed to create a DDS writer for topic '" + topic_fqn + "'");
     }
-    add_local_endpoint(local_writers_, writer->guid(), topic_fqn);
+    add_local_endpoint(local_writers_, node, true, writer->guid(), topic_fqn);
     return std::make_unique<FastDdsWriter>(shared_from_this(), writer, topic, topic_fqn);
   }
 
   std::unique_ptr<DdsReader> create_reader(
-    const std::string & topic_fqn, const rosidl_message_type_support_t * type_support,
-    const QoS & qos, std::function<void()> on_data) override
+    const void * node, const std::string & topic_fqn,
+    const rosidl_message_type_support_t * type_support, const QoS & qos,
+    std::function<void()> on_data) override
   {
     std::lock_guard<std::mutex> lock(entities_mutex_);
     dds::Topic * topic = acquire_topic(topic_fqn, type_support);
@@ -365,7 +421,7 @@ public:
     if (reader == nullptr) {
       throw std::runtime_error("failed to create a DDS reader for topic '" + topic_fqn + "'");
     }
-    add_local_endpoint(local_readers_, reader->guid(), topic_fqn);
+    add_local_endpoint(local_readers_, node, false, reader->guid(), topic_fqn);
     result->attach(reader);
     return result;
   }
@@ -406,6 +462,7 @@ public:
     {
       const rtps::GuidPrefix_t prefix = info.info.m_guid.guidPrefix;
       std::lock_guard<std::mutex> lock(graph_mutex_);
+      remote_nodes_.erase(to_gid(info.info.m_guid).data);
       for (auto * endpoints : {&writers_, &readers_}) {
         for (auto it = endpoints->begin(); it != endpoints->end(); ) {
           it = it->first.guidPrefix == prefix ? endpoints->erase(it) : std::next(it);
@@ -419,7 +476,7 @@ public:
   void destroy_writer(dds::DataWriter * writer, const std::string & topic_fqn)
   {
     std::lock_guard<std::mutex> lock(entities_mutex_);
-    remove_local_endpoint(local_writers_, writer->guid());
+    remove_local_endpoint(local_writers_, writer->guid(), true);
     publisher_->delete_datawriter(writer);
     release_topic(topic_fqn);
   }
@@ -428,7 +485,7 @@ public:
   {
     std::lock_guard<std::mutex> lock(entities_mutex_);
     if (reader != nullptr) {
-      remove_local_endpoint(local_readers_, reader->guid());
+      remove_local_endpoint(local_readers_, reader->guid(), false);
       reader->set_listener(nullptr);
       subscriber_->delete_datareader(reader);
     }
@@ -485,16 +542,168 @@ private:
     }
   }
 
-  void add_local_endpoint(EndpointMap & endpoints, const rtps::GUID_t & guid, const std::string & topic)
+  struct NodeEntry
   {
-    std::lock_guard<std::mutex> lock(graph_mutex_);
-    endpoints[guid] = topic;
+    std::string name;
+    std::string namespace_;
+    std::set<rtps::GUID_t> readers;
+    std::set<rtps::GUID_t> writers;
+  };
+
+  void add_local_endpoint(
+    EndpointMap & endpoints, const void * node, bool is_writer, const rtps::GUID_t & guid,
+    const std::string & topic)
+  {
+    update_graph(
+      [&]() {
+        endpoints[guid] = topic;
+        auto found = nodes_.find(node);
+        return found != nodes_.end() &&
+        (is_writer ? found->second.writers : found->second.readers).insert(guid).second;
+      });
   }
 
-  void remove_local_endpoint(EndpointMap & endpoints, const rtps::GUID_t & guid)
+  void remove_local_endpoint(EndpointMap & endpoints, const rtps::GUID_t & guid, bool is_writer)
+  {
+    update_graph(
+      [&]() {
+        endpoints.erase(guid);
+        for (auto & node : nodes_) {
+          if ((is_writer ? node.second.writers : node.second.readers).erase(guid) > 0) {
+            return true;
+          }
+        }
+        return false;
+      });
+  }
+
+  // Applies a change to the graph state and, when it changed what this participant announces,
+  // publishes the new state. The write happens outside graph_mutex_: the participant's own
+  // graph reader receives it on this very thread and takes that mutex. graph_write_mutex_
+  // keeps the announcements in the order of the changes.
+  template<typename ChangeT>
+  void update_graph(ChangeT change)
+  {
+    std::lock_guard<std::mutex> write_lock(graph_write_mutex_);
+    ParticipantEntitiesInfo info;
+    {
+      std::lock_guard<std::mutex> lock(graph_mutex_);
+      if (!change()) {
+        return;
+      }
+      info = graph_state();
+    }
+    SampleRef ref;
+    ref.message_in = &info;
+    if (!graph_writer_->write(&ref)) {
+      RCUTILS_LOG_WARN_NAMED(
+        "rclcpp", "failed to publish on %s: %s", kGraphTopic, ref.error.c_str());
+    }
+  }
+
+  // A reliable, transient-local writer of depth 1: a participant that starts later still
+  // receives the current state.
+  void create_graph_writer()
+  {
+    const rosidl_message_type_support_t * type_support =
+      rosidl_typesupport_introspection_cpp::get_message_type_support_handle<
+      ParticipantEntitiesInfo>();
+    dds::TypeSupport type(new MessageType(type_support));
+    if (type.register_type(participant_) != ReturnCode_t::RETCODE_OK) {
+      throw std::runtime_error("failed to register the ROS graph type");
+    }
+    types_.emplace(type.get_type_name(), type);
+    graph_topic_ = participant_->create_topic(
+      kGraphTopic, type.get_type_name(), dds::TOPIC_QOS_DEFAULT);
+    dds::DataWriterQos qos = publisher_->get_default_datawriter_qos();
+    qos.history().kind = dds::KEEP_LAST_HISTORY_QOS;
+    qos.history().depth = 1;
+    qos.reliability().kind = dds::RELIABLE_RELIABILITY_QOS;
+    qos.durability().kind = dds::TRANSIENT_LOCAL_DURABILITY_QOS;
+    qos.publish_mode().kind = dds::SYNCHRONOUS_PUBLISH_MODE;
+    qos.endpoint().history_memory_policy = rtps::PREALLOCATED_WITH_REALLOC_MEMORY_MODE;
+    qos.data_sharing().off();
+    graph_writer_ = graph_topic_ == nullptr ?
+      nullptr : publisher_->create_datawriter(graph_topic_, qos, nullptr);
+    if (graph_writer_ == nullptr) {
+      throw std::runtime_error("failed to create the writer of " + std::string(kGraphTopic));
+    }
+    dds::DataReaderQos reader_qos = subscriber_->get_default_datareader_qos();
+    reader_qos.history() = qos.history();
+    reader_qos.reliability().kind = dds::RELIABLE_RELIABILITY_QOS;
+    reader_qos.durability().kind = dds::TRANSIENT_LOCAL_DURABILITY_QOS;
+    reader_qos.endpoint().history_memory_policy = rtps::PREALLOCATED_WITH_REALLOC_MEMORY_MODE;
+    reader_qos.data_sharing().off();
+    graph_listener_ = std::make_unique<GraphListener>(
+      [this](dds::DataReader * reader) {read_graph(reader);});
+    graph_reader_ = subscriber_->create_datareader(
+      graph_topic_, reader_qos, graph_listener_.get(), dds::StatusMask::data_available());
+    if (graph_reader_ == nullptr) {
+      throw std::runtime_error("failed to create the reader of " + std::string(kGraphTopic));
+    }
+  }
+
+  // Keeps the latest announcement of every other participant.
+  void read_graph(dds::DataReader * reader)
+  {
+    ParticipantEntitiesInfo info;
+    SampleRef ref;
+    ref.message_out = &info;
+    dds::SampleInfo sample_info;
+    while (reader->take_next_sample(&ref, &sample_info) == ReturnCode_t::RETCODE_OK) {
+      if (!sample_info.valid_data) {
+        continue;
+      }
+      std::vector<std::string> names;
+      for (const auto & node : info.node_entities_info_seq) {
+        names.push_back(
+          node.node_namespace == "/" ? "/" + node.node_name :
+          node.node_namespace + "/" + node.node_name);
+      }
+      std::lock_guard<std::mutex> lock(graph_mutex_);
+      remote_nodes_[info.gid.data] = std::move(names);
+    }
+  }
+
+public:
+  std::vector<std::string> node_names() const override
   {
     std::lock_guard<std::mutex> lock(graph_mutex_);
-    endpoints.erase(guid);
+    const auto own_gid = to_gid(participant_->guid()).data;
+    std::vector<std::string> names;
+    for (const auto & node : nodes_) {
+      names.push_back(
+        node.second.namespace_ == "/" ? "/" + node.second.name :
+        node.second.namespace_ + "/" + node.second.name);
+    }
+    for (const auto & participant : remote_nodes_) {
+      if (participant.first != own_gid) {
+        names.insert(names.end(), participant.second.begin(), participant.second.end());
+      }
+    }
+    return names;
+  }
+
+private:
+
+  // This participant's nodes and their endpoints; called with graph_mutex_ held.
+  ParticipantEntitiesInfo graph_state() const
+  {
+    ParticipantEntitiesInfo info;
+    info.gid = to_gid(participant_->guid());
+    for (const auto & node : nodes_) {
+      rmw_dds_common::msg::NodeEntitiesInfo entry;
+      entry.node_name = node.second.name;
+      entry.node_namespace = node.second.namespace_;
+      for (const auto & guid : node.second.readers) {
+        entry.reader_gid_seq.push_back(to_gid(guid));
+      }
+      for (const auto & guid : node.second.writers) {
+        entry.writer_gid_seq.push_back(to_gid(guid));
+      }
+      info.node_entities_info_seq.push_back(std::move(entry));
+    }
+    return info;
   }
 
   void update_endpoint(
@@ -537,7 +746,16 @@ private:
   std::map<std::string, dds::TypeSupport> types_;
   std::map<std::string, TopicEntry> topics_;
 
+  dds::Topic * graph_topic_ = nullptr;
+  dds::DataWriter * graph_writer_ = nullptr;
+
+  std::mutex graph_write_mutex_;
   mutable std::mutex graph_mutex_;
+  std::map<const void *, NodeEntry> nodes_;
+  std::unique_ptr<GraphListener> graph_listener_;
+  dds::DataReader * graph_reader_ = nullptr;
+  // Node names of the other participants, by participant gid.
+  std::map<std::array<uint8_t, 24>, std::vector<std::string>> remote_nodes_;
   EndpointMap writers_;
   EndpointMap readers_;
   EndpointMap local_writers_;

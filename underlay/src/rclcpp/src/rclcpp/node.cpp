@@ -114,11 +114,15 @@ Node::Node(
     parameters_->declare_parameters_from_overrides();
   }
 
-  // The participant comes with the first node, so that a node is visible in the graph.
-  context_->participant();
+  // The participant comes with the first node; the node is announced in the ROS graph.
+  participant_ = context_->participant();
+  participant_->register_node(node_base_.get(), name, ns);
 }
 
-Node::~Node() = default;
+Node::~Node()
+{
+  participant_->unregister_node(node_base_.get());
+}
 
 std::array<const detail::Arguments *, 2> Node::argument_sources() const
 {
@@ -189,15 +193,20 @@ std::string Node::resolve_topic_name(const std::string & topic_name) const
   return expanded;
 }
 
+std::vector<std::string> Node::get_node_names() const
+{
+  return participant_->node_names();
+}
+
 size_t Node::count_publishers(const std::string & topic_name) const
 {
-  return context_->participant()->count_writers(
+  return participant_->count_writers(
     expand_topic_or_service_name(topic_name, get_name(), get_namespace()));
 }
 
 size_t Node::count_subscribers(const std::string & topic_name) const
 {
-  return context_->participant()->count_readers(
+  return participant_->count_readers(
     expand_topic_or_service_name(topic_name, get_name(), get_namespace()));
 }
 

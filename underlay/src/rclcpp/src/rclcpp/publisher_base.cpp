@@ -20,16 +20,17 @@
 
 #include "rclcpp/context.hpp"
 #include "rclcpp/detail/dds.hpp"
+#include "rclcpp/node_interfaces/node_base_interface.hpp"
 
 namespace rclcpp
 {
 
 PublisherBase::PublisherBase(
-  std::shared_ptr<rclcpp::Context> context, const std::string & topic_name,
+  rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
   const rosidl_message_type_support_t * type_support, const rclcpp::QoS & qos)
-: context_(std::move(context)), topic_name_(topic_name), qos_(qos)
+: context_(node_base->get_context()), topic_name_(topic_name), qos_(qos)
 {
-  writer_ = context_->participant()->create_writer(topic_name_, type_support, qos_);
+  writer_ = context_->participant()->create_writer(node_base, topic_name_, type_support, qos_);
 }
 
 PublisherBase::~PublisherBase() = default;

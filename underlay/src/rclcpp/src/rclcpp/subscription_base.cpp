@@ -20,20 +20,21 @@
 
 #include "rclcpp/context.hpp"
 #include "rclcpp/detail/dds.hpp"
+#include "rclcpp/node_interfaces/node_base_interface.hpp"
 #include "rclcpp/detail/wait_signal.hpp"
 
 namespace rclcpp
 {
 
 SubscriptionBase::SubscriptionBase(
-  std::shared_ptr<rclcpp::Context> context, const std::string & topic_name,
+  rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
   const rosidl_message_type_support_t * type_support, const rclcpp::QoS & qos)
-: context_(std::move(context)), topic_name_(topic_name), qos_(qos)
+: context_(node_base->get_context()), topic_name_(topic_name), qos_(qos)
 {
   // The middleware thread only wakes the executors; the callback runs where the node spins.
   detail::WaitSignal * wait_signal = &context_->wait_signal();
   reader_ = context_->participant()->create_reader(
-    topic_name_, type_support, qos_, [wait_signal]() {wait_signal->notify();});
+    node_base, topic_name_, type_support, qos_, [wait_signal]() {wait_signal->notify();});
 }
 
 SubscriptionBase::~SubscriptionBase() = default;

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rclcpp/qos.hpp"
 #include "rosidl_runtime_c/message_type_support_struct.h"
@@ -72,16 +73,28 @@ class DdsParticipant
 public:
   virtual ~DdsParticipant() = default;
 
-  /// A writer on the DDS topic of `topic_fqn` ("rt" + name).
-  virtual std::unique_ptr<DdsWriter> create_writer(
-    const std::string & topic_fqn, const rosidl_message_type_support_t * type_support,
-    const QoS & qos) = 0;
+  /// Announces a node on ros_discovery_info; `node` is the key its endpoints are created with.
+  virtual void register_node(
+    const void * node, const std::string & name, const std::string & namespace_) = 0;
 
-  /// A reader on the DDS topic of `topic_fqn`; `on_data` runs on a middleware thread whenever
-  /// data arrives, and must only signal.
+  /// Withdraws the node from ros_discovery_info.
+  virtual void unregister_node(const void * node) = 0;
+
+  /// A writer on the DDS topic of `topic_fqn` ("rt" + name), owned by `node` in the graph.
+  virtual std::unique_ptr<DdsWriter> create_writer(
+    const void * node, const std::string & topic_fqn,
+    const rosidl_message_type_support_t * type_support, const QoS & qos) = 0;
+
+  /// A reader on the DDS topic of `topic_fqn`, owned by `node` in the graph; `on_data` runs on
+  /// a middleware thread whenever data arrives, and must only signal.
   virtual std::unique_ptr<DdsReader> create_reader(
-    const std::string & topic_fqn, const rosidl_message_type_support_t * type_support,
-    const QoS & qos, std::function<void()> on_data) = 0;
+    const void * node, const std::string & topic_fqn,
+    const rosidl_message_type_support_t * type_support, const QoS & qos,
+    std::function<void()> on_data) = 0;
+
+  /// Fully qualified names of the nodes in the graph, this participant's own included, as the
+  /// participants announce them on ros_discovery_info.
+  virtual std::vector<std::string> node_names() const = 0;
 
   /// Writers on the topic in the whole graph, this participant's own included.
   virtual size_t count_writers(const std::string & topic_fqn) const = 0;
