@@ -216,8 +216,13 @@ Program::Program(
 Program::~Program()
 {
   if (!reaped_ && pid_ > 0) {
-    kill(pid_, SIGKILL);
-    Reap(true);
+    // An orderly end first: a killed program's DDS endpoints stay known to the other
+    // participants until their lease runs out, and would seem to match the next program's.
+    kill(pid_, SIGTERM);
+    if (!Peer::WaitUntil([this] {return Reap(false);}, std::chrono::seconds(10))) {
+      kill(pid_, SIGKILL);
+      Reap(true);
+    }
   }
   std::error_code ignored;
   std::filesystem::remove_all(scratch_, ignored);

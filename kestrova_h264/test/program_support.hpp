@@ -97,7 +97,9 @@ enum class Stream
 /// process's) with a scratch directory bind-mounted on /etc/kestrova, its standard output and
 /// standard error captured separately into files, core dumps disabled, and SIGKILL sent to it if
 /// the test process dies. It inherits the test process's environment plus `extra_env`.
-/// The destructor kills a program that is still running and removes the scratch directory.
+/// The destructor ends a program that is still running (SIGTERM, then SIGKILL after 10 s: a
+/// killed program's DDS endpoints would linger in the other participants for their lease
+/// time) and removes the scratch directory.
 class Program
 {
 public:

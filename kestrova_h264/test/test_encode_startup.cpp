@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,6 +90,8 @@ struct NamingCase
   bool selects;                     // some image is ever selected
   int signal;
 };
+
+void PrintTo(const NamingCase & c, std::ostream * os) {*os << c.label;}
 
 class EncoderNaming : public testing::TestWithParam<NamingCase> {};
 
@@ -162,6 +165,8 @@ struct StartupErrorCase
   Stream stream;        // where the explanation goes
   std::string message;  // text that must be on the FATAL line (or on stdout)
 };
+
+void PrintTo(const StartupErrorCase & c, std::ostream * os) {*os << c.label;}
 
 class EncoderStartupError : public testing::TestWithParam<StartupErrorCase> {};
 
