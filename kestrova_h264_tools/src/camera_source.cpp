@@ -33,6 +33,7 @@
 
 #include "depth_scene.hpp"
 #include "gst_helpers.hpp"
+#include "program_main.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "sensor_msgs/msg/image.hpp"
 
@@ -184,8 +185,8 @@ public:
       what.c_str(), publisher_->get_topic_name(), rate);
   }
 
-  /// Exit status of the program: 1 after a pipeline error.
-  int ExitCode() const {return failed_ ? 1 : 0;}
+  /// Called after spinning; false after a pipeline error.
+  bool Finish() const {return !failed_;}
 
 private:
   // Builds and starts the pipeline, takes its first frame (so a source that cannot deliver
@@ -331,16 +332,5 @@ private:
 
 int main(int argc, char ** argv)
 {
-  int status = 0;
-  try {
-    rclcpp::init(argc, argv);
-    auto node = std::make_shared<kestrova_h264_tools::CameraSource>();
-    rclcpp::spin(node);
-    status = node->ExitCode();
-  } catch (const std::exception & e) {
-    RCLCPP_FATAL(rclcpp::get_logger("camera_source"), "%s", e.what());
-    status = 1;
-  }
-  rclcpp::shutdown();
-  return status;
+  return kestrova_h264_tools::RunProgram<kestrova_h264_tools::CameraSource>(argc, argv, "camera_source");
 }

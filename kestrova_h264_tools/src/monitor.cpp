@@ -34,6 +34,7 @@
 #include "frame_stats.hpp"
 #include "kestrova_h264_msgs/msg/dual_compressed_image.hpp"
 #include "png_writer.hpp"
+#include "program_main.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "sensor_msgs/msg/image.hpp"
 
@@ -74,9 +75,10 @@ struct Tally
     if (ratio_bytes == 0) {
       return "-";
     }
+    // One decimal for small ratios (lossless depth), none for large ones.
+    const double ratio = static_cast<double>(raw_bytes) / static_cast<double>(ratio_bytes);
     char text[32];
-    std::snprintf(text, sizeof(text), "%.0f:1",
-      static_cast<double>(raw_bytes) / static_cast<double>(ratio_bytes));
+    std::snprintf(text, sizeof(text), ratio < 10.0 ? "%.1f:1" : "%.0f:1", ratio);
     return text;
   }
 
@@ -323,16 +325,5 @@ private:
 
 int main(int argc, char ** argv)
 {
-  int status = 0;
-  try {
-    rclcpp::init(argc, argv);
-    auto node = std::make_shared<kestrova_h264_tools::Monitor>();
-    rclcpp::spin(node);
-    status = node->Finish() ? 0 : 1;
-  } catch (const std::exception & e) {
-    RCLCPP_FATAL(rclcpp::get_logger("monitor"), "%s", e.what());
-    status = 1;
-  }
-  rclcpp::shutdown();
-  return status;
+  return kestrova_h264_tools::RunProgram<kestrova_h264_tools::Monitor>(argc, argv, "monitor");
 }

@@ -28,6 +28,7 @@
 
 #include "gst_helpers.hpp"
 #include "kestrova_h264_msgs/msg/dual_compressed_image.hpp"
+#include "program_main.hpp"
 #include "rclcpp/rclcpp.hpp"
 
 namespace kestrova_h264_tools
@@ -163,6 +164,18 @@ private:
     if (failed_ || message.data.empty()) {
       return;
     }
+    try {
+      Record(message);
+    } catch (const std::exception & e) {
+      // The file cannot be continued: stop, and finish what was written so far.
+      RCLCPP_ERROR(get_logger(), "%s: %s", path_.c_str(), e.what());
+      failed_ = true;
+      rclcpp::shutdown();
+    }
+  }
+
+  void Record(const DualCompressedImage & message)
+  {
     const bool key = IsKeyframe(message.data);
     if (!started_) {
       if (!key) {
@@ -170,14 +183,7 @@ private:
         RCLCPP_DEBUG(get_logger(), "frame before the first keyframe skipped");
         return;
       }
-      try {
-        writer_->Start();
-      } catch (const std::exception & e) {
-        RCLCPP_ERROR(get_logger(), "%s: %s", path_.c_str(), e.what());
-        failed_ = true;
-        rclcpp::shutdown();
-        return;
-      }
+      writer_->Start();
       started_ = true;
       first_stamp_ = StampNs(message.header);
       RCLCPP_INFO(
@@ -194,14 +200,7 @@ private:
     if (frames_ > 0) {
       last_duration_ = pts - last_pts_;
     }
-    try {
-      writer_->Push(message.data, pts, last_duration_, key);
-    } catch (const std::exception & e) {
-      RCLCPP_ERROR(get_logger(), "%s: %s", path_.c_str(), e.what());
-      failed_ = true;
-      rclcpp::shutdown();
-      return;
-    }
+    writer_->Push(message.data, pts, last_duration_, key);
     last_pts_ = pts;
     ++frames_;
     RCLCPP_DEBUG(get_logger(), "recorded frame %lu", static_cast<unsigned long>(frames_));
@@ -224,16 +223,5 @@ private:
 
 int main(int argc, char ** argv)
 {
-  int status = 0;
-  try {
-    rclcpp::init(argc, argv);
-    auto node = std::make_shared<kestrova_h264_tools::Recorder>();
-    rclcpp::spin(node);
-    status = node->Finish() ? 0 : 1;
-  } catch (const std::exception & e) {
-    RCLCPP_FATAL(rclcpp::get_logger("recorder"), "%s", e.what());
-    status = 1;
-  }
-  rclcpp::shutdown();
-  return status;
+  return kestrova_h264_tools::RunProgram<kestrova_h264_tools::Recorder>(argc, argv, "recorder");
 }

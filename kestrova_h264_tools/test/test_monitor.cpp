@@ -64,7 +64,7 @@ struct MonitorCase
 // difference of 4 x 8 = 32 in the picture. 16-bit depth comes back unchanged.
 const MonitorCase kCases[] = {
   {"rgb8, lossy", "rgb8", "rgb8", 3, 96, 4, "ratio 24:1", "PSNR mean 36.09 dB min 36.09 dB", 32},
-  {"mono16 depth, lossless", "mono16", "16UC1", 2, 512, 0, "ratio 3:1", "PSNR lossless", 0},
+  {"mono16 depth, lossless", "mono16", "16UC1", 2, 512, 0, "ratio 3.0:1", "PSNR lossless", 0},
 };
 
 // Frames the decoded topic never shows (the monitor reports them lost).
